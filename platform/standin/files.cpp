@@ -122,22 +122,33 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     return CreateNewFile(location, access, shareMode, flags);
 }
 
-// Reads from the file position; at the end of the file it succeeds with 0 bytes.
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
-    STANDIN_FAILABLE(FALSE, ERROR_READ_FAULT);
-    if (read != nullptr) {
-        *read = 0;
+// What ReadFile and WriteFile check first: a file handle opened with the access the transfer
+// needs, a buffer for a nonzero count, no overlapped I/O. Zeroes the count done.
+static OpenFile* FileForTransfer(HANDLE file, bool (*allowed)(DWORD access), const void* buffer,
+                          DWORD count, LPDWORD done, LPOVERLAPPED overlapped) {
+    if (done != nullptr) {
+        *done = 0;
     }
     OpenFile* open = FileOfHandle(file);
     if (open == nullptr) {
-        return FALSE;
+        return nullptr;
     }
-    if (!CanRead(open->access)) {
+    if (!allowed(open->access)) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        return nullptr;
     }
-    if (overlapped != nullptr || (buffer == nullptr && toRead > 0)) {
+    if (overlapped != nullptr || (buffer == nullptr && count > 0)) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return open;
+}
+
+// Reads from the file position; at the end of the file it succeeds with 0 bytes.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+    STANDIN_FAILABLE(FALSE, ERROR_READ_FAULT);
+    OpenFile* open = FileForTransfer(file, CanRead, buffer, toRead, read, overlapped);
+    if (open == nullptr) {
         return FALSE;
     }
     DWORD total = 0;
@@ -165,19 +176,8 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped) {
     STANDIN_FAILABLE(FALSE, ERROR_WRITE_FAULT);
-    if (written != nullptr) {
-        *written = 0;
-    }
-    OpenFile* open = FileOfHandle(file);
+    OpenFile* open = FileForTransfer(file, CanWrite, buffer, toWrite, written, overlapped);
     if (open == nullptr) {
-        return FALSE;
-    }
-    if (!CanWrite(open->access)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (overlapped != nullptr || (buffer == nullptr && toWrite > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     DWORD total = 0;
