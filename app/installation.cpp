@@ -87,7 +87,7 @@ UpdateStatus ConfirmAndInstall(const char* installDir, char* probePath) {
 
     // From here on there is no question and no way back.
     bool copyFailed = CopyPackage(installDir, probePath);
-    // The save files go even after a failed copy: the old saves do not fit the new version.
+    // The save files go even after a failed copy, as the first question announced.
     if (!ClearSaveFiles()) {
         return kUpdateStopped;
     }
