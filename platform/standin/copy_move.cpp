@@ -108,19 +108,13 @@ bool KeepsHiddenOrSystem(DWORD source, DWORD destination) {
 // by an exclusive open for writing.
 BOOL CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
     STANDIN_FAILABLE(FALSE, ERROR_ACCESS_DENIED);
-    HostLocation source = LocatePath(existing);
-    if (source.error != 0) {
-        return Fail(source.error);
-    }
+    HostLocation source;
     struct stat sourceStat;
-    if (!StatHost(source.host, &sourceStat)) {
-        return Fail(MissingError(source));
+    if (!StatExisting(existing, &source, &sourceStat)) {
+        return FALSE;
     }
     if (S_ISDIR(sourceStat.st_mode)) {
         return Fail(ERROR_ACCESS_DENIED);
-    }
-    if (source.trailingSeparator) {
-        return Fail(ERROR_INVALID_NAME);
     }
     if (!SharingAllows(sourceStat, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)) {
         return Fail(ERROR_SHARING_VIOLATION);
@@ -178,13 +172,10 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
     if ((flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0) {
         return Fail(ERROR_INVALID_PARAMETER);  // copying across drives and reboots: not modelled
     }
-    HostLocation source = LocatePath(existing);
-    if (source.error != 0) {
-        return Fail(source.error);
-    }
+    HostLocation source;
     struct stat sourceStat;
-    if (!StatHost(source.host, &sourceStat)) {
-        return Fail(MissingError(source));
+    if (!StatExisting(existing, &source, &sourceStat)) {
+        return FALSE;
     }
     HostLocation destination = LocatePath(newName);
     if (destination.error != 0) {
@@ -231,19 +222,13 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
 // Deletes a file; folders, read-only files and files open without FILE_SHARE_DELETE stay.
 BOOL DeleteFileA(LPCSTR path) {
     STANDIN_FAILABLE(FALSE, ERROR_ACCESS_DENIED);
-    HostLocation location = LocatePath(path);
-    if (location.error != 0) {
-        return Fail(location.error);
-    }
+    HostLocation location;
     struct stat st;
-    if (!StatHost(location.host, &st)) {
-        return Fail(MissingError(location));
+    if (!StatExisting(path, &location, &st)) {
+        return FALSE;
     }
     if (S_ISDIR(st.st_mode) || IsReadOnly(location.host, st)) {
         return Fail(ERROR_ACCESS_DENIED);
-    }
-    if (location.trailingSeparator) {
-        return Fail(ERROR_INVALID_NAME);
     }
     if (!SharingAllows(st, kDeleteAccess, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
         return Fail(ERROR_SHARING_VIOLATION);

@@ -12,30 +12,7 @@
 #include "platform/standin/paths.h"
 #include "platform/standin/sjis_names.h"
 
-namespace {
-
 using namespace standin::internal;
-
-// The entry a path names, with its last error set when there is none.
-bool StatExisting(LPCSTR path, HostLocation* location, struct stat* st) {
-    *location = LocatePath(path);
-    if (location->error != 0) {
-        SetLastError(location->error);
-        return false;
-    }
-    if (!StatHost(location->host, st)) {
-        SetLastError(MissingError(*location));
-        return false;
-    }
-    // "file\" names a folder that is not there.
-    if (location->trailingSeparator && !S_ISDIR(st->st_mode)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 // Attributes of a file or folder; INVALID_FILE_ATTRIBUTES when it does not exist.
 DWORD GetFileAttributesA(LPCSTR path) {

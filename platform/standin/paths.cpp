@@ -269,4 +269,22 @@ void ResetPaths(const std::string& root) {
     mkdir((hostRoot + "/C").c_str(), 0777);
 }
 
+bool StatExisting(LPCSTR path, HostLocation* location, struct stat* st) {
+    *location = LocatePath(path);
+    if (location->error != 0) {
+        SetLastError(location->error);
+        return false;
+    }
+    if (!StatHost(location->host, st)) {
+        SetLastError(MissingError(*location));
+        return false;
+    }
+    // "file\" names a folder that is not there.
+    if (location->trailingSeparator && !S_ISDIR(st->st_mode)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace standin::internal

@@ -43,6 +43,8 @@ void SetCurrentDirectoryPath(const WindowsPath& path);
 const std::string& HostRoot();
 
 bool StatHost(const std::string& host, struct stat* st);
+// The entry a path names, with its last error set when there is none.
+bool StatExisting(LPCSTR path, HostLocation* location, struct stat* st);
 bool IsHostFolder(const std::string& host);
 // Creates the folders of `location` that are missing (the entry itself included).
 bool MakeHostFolders(const WindowsPath& path);
