@@ -32,14 +32,6 @@ const InstalledFile kInstalled[] = {
     {"data\\pac\\update1.tvp", "pac\\update1.tvp"},
 };
 
-std::string SettingsWithMode(uint32_t mode) {
-    std::string bytes(128, '\0');
-    for (int i = 0; i < 4; ++i) {
-        bytes[84 + i] = static_cast<char>((mode >> (8 * i)) & 0xFF);
-    }
-    return bytes;
-}
-
 std::string SaveFolderFor(int mode, const std::string& installDir = kInstallDir) {
     const std::string suffix = "\\MORVALE_SaveData\\velmira\\save\\";
     switch (mode) {
@@ -61,7 +53,7 @@ void InstallFiles(const std::string& installDir = kInstallDir, int mode = 0) {
     standin::WriteBytes(installDir + "pac\\bn.tvp", "old main pack");
     standin::WriteBytes(installDir + "pac\\update1.tvp", "old update pack");
     standin::WriteBytes(installDir + "velmira.exe", "game");
-    standin::WriteBytes(installDir + "tvcfg.dat", SettingsWithMode(static_cast<uint32_t>(mode)));
+    standin::WriteBytes(installDir + "tvcfg.dat", SettingsFile(128, static_cast<uint32_t>(mode)));
     const std::string saves = SaveFolderFor(mode, installDir);
     for (const char* name : {"a.sd", "B.SD", "c.sdx", "d.sd.bak", "e.sd\\g.sd", "sub\\f.sd"}) {
         standin::WriteBytes(saves + name, "save");
@@ -326,7 +318,7 @@ std::vector<Scenario> Scenarios() {
         {"save folder longer than a path: nothing deleted",
          [] {
              Install();
-             standin::WriteBytes("C:\\Games\\Velmira\\tvcfg.dat", SettingsWithMode(3));
+             standin::WriteBytes("C:\\Games\\Velmira\\tvcfg.dat", SettingsFile(128, 3));
              std::string documents = "C:\\" + std::string(256, 'd');
              standin::SetSpecialFolder(CSIDL_PERSONAL, documents.c_str());
          },

@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,6 +51,15 @@ std::string Escaped(const std::string& bytes) {
         }
     }
     return out;
+}
+
+std::string SettingsFile(size_t size, uint32_t mode, char filler) {
+    std::string bytes(std::max<size_t>(size, 88), filler);
+    for (int i = 0; i < 4; ++i) {
+        bytes[84 + i] = static_cast<char>((mode >> (8 * i)) & 0xFF);
+    }
+    bytes.resize(size);
+    return bytes;
 }
 
 void ResetUpdaterState() {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/standin/control.h"
@@ -13,6 +14,10 @@ std::string Sjis(const std::string& utf8);
 std::string Utf8(const std::string& sjis);
 // Bytes made readable for a failure message: printable ASCII as is, the rest as \xNN.
 std::string Escaped(const std::string& bytes);
+
+// The game's settings file: `size` bytes of `filler`, with the save-location word (bytes 84 to
+// 87, little-endian) set to `mode` as far as the file reaches.
+std::string SettingsFile(size_t size, uint32_t mode, char filler = '\0');
 
 // Every test starts from an empty world in a temporary host folder, with the updater's
 // process-wide state as at process start.

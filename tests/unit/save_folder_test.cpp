@@ -14,16 +14,6 @@ const char kSettingsPath[] = "C:\\Games\\VN\\tvcfg.dat";
 const char kAppData[] = "C:\\Users\\A\\AppData\\Roaming";
 const char kDocuments[] = "C:\\Users\\A\\Documents";
 
-// A settings file of `size` bytes with the word at bytes 84-87 set, little-endian.
-std::string SettingsFile(size_t size, uint32_t mode, char filler = '\0') {
-    std::string bytes(std::max<size_t>(size, 88), filler);
-    for (int i = 0; i < 4; ++i) {
-        bytes[84 + i] = static_cast<char>((mode >> (8 * i)) & 0xFF);
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
 class SaveFolderTest : public StandinTest {
 protected:
     void SetUp() override {
