@@ -122,10 +122,10 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     return CreateNewFile(location, access, shareMode, flags);
 }
 
-// What ReadFile and WriteFile check first: a file handle opened with the access the transfer
+// What ReadFile, WriteFile and FlushFileBuffers check first: a file handle opened with the access the transfer
 // needs, a buffer for a nonzero count, no overlapped I/O. Zeroes the count done.
 static OpenFile* FileForTransfer(HANDLE file, bool (*allowed)(DWORD access), const void* buffer,
-                          DWORD count, LPDWORD done, LPOVERLAPPED overlapped) {
+                                 DWORD count, LPDWORD done, LPOVERLAPPED overlapped) {
     if (done != nullptr) {
         *done = 0;
     }
@@ -205,13 +205,5 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
 // never lose power.
 BOOL FlushFileBuffers(HANDLE file) {
     STANDIN_FAILABLE(FALSE, ERROR_WRITE_FAULT);
-    OpenFile* open = FileOfHandle(file);
-    if (open == nullptr) {
-        return FALSE;
-    }
-    if (!CanWrite(open->access)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return TRUE;
+    return FileForTransfer(file, CanWrite, nullptr, 0, nullptr, nullptr) != nullptr ? TRUE : FALSE;
 }
